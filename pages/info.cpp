@@ -1,0 +1,12 @@
+#include "pages/info.h"
+
+#include "setup/SetupPages.h"
+
+TInfoPage* InfoPage = nullptr;
+
+TInfoPage::TInfoPage(QWidget* parent) : TSetupPage(parent) { setupUi(this); }
+
+void TInfoPage::FormCreate(QObject* Sender) {
+  TSetupPage::FormCreate(Sender);
+  if (Setup->HasSetupInf) Setup->SetupPageList.push_back(this);
+}
