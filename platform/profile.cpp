@@ -18,17 +18,24 @@ constexpr std::size_t kLineLimit = 64 * 1024;
 // Calls visit for each line (CR LF, LF or CR alone end one) until it returns false.
 void ForEachLine(std::istream& in, const std::function<bool(const std::string&)>& visit) {
   std::string line;
-  char c = 0;
   bool pending = false;
-  while (in.get(c)) {
-    if (c == '\r' || c == '\n') {
-      if (!visit(line)) return;
-      line.clear();
-      pending = false;
-      if (c == '\r' && in.peek() == '\n') in.get(c);
-    } else {
-      pending = true;
-      if (line.size() < kLineLimit) line += c;
+  bool afterCr = false;
+  char chunk[64 * 1024];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    const std::streamsize count = in.gcount();
+    for (std::streamsize i = 0; i < count; ++i) {
+      const char c = chunk[i];
+      const bool crLf = afterCr && c == '\n';
+      afterCr = c == '\r';
+      if (crLf) continue;
+      if (c == '\r' || c == '\n') {
+        if (!visit(line)) return;
+        line.clear();
+        pending = false;
+      } else {
+        pending = true;
+        if (line.size() < kLineLimit) line += c;
+      }
     }
   }
   if (pending) visit(line);
