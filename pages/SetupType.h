@@ -12,6 +12,8 @@ class TNetSetup : public TSetupPage, public Ui::NetSetup {
  public slots:
   void FormCreate(QObject* Sender) override;
   void FormCloseQuery(QObject* Sender, bool& CanClose) override;
+  void SingleInstallBtnClick(QObject* Sender);
+  void NetMasterInstallBtnClick(QObject* Sender);
 };
 
 extern TNetSetup* NetSetup;

@@ -8,5 +8,9 @@ TInfoPage::TInfoPage(QWidget* parent) : TSetupPage(parent) { setupUi(this); }
 
 void TInfoPage::FormCreate(QObject* Sender) {
   TSetupPage::FormCreate(Sender);
-  if (Setup->HasSetupInf) Setup->SetupPageList.push_back(this);
+  if (!Setup->HasSetupInf) return;
+  NameLabel->SetCaption(Setup->AppName);
+  EditionLabel->SetCaption(Setup->Edition);
+  CopyRightLabel->SetCaption(Setup->CopyRight);
+  Setup->SetupPageList.push_back(this);
 }

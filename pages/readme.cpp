@@ -1,6 +1,6 @@
 #include "pages/readme.h"
 
-#include "platform/files.h"
+#include "platform/sysutils.h"
 #include "setup/SetupPages.h"
 
 TReadmePage* ReadmePage = nullptr;
@@ -9,6 +9,12 @@ TReadmePage::TReadmePage(QWidget* parent) : TSetupPage(parent) { setupUi(this); 
 
 void TReadmePage::FormCreate(QObject* Sender) {
   TSetupPage::FormCreate(Sender);
-  const std::vector<TSearchRec> readme = FindFiles(SetupFolder() + "ReadMe.txt");
-  if (!readme.empty() && readme.front().Size > 0) Setup->SetupPageList.push_back(this);
+  bool loaded = false;
+  try {
+    ReadmeFile->LoadFromFile(SetupFolder() + "ReadMe.txt");
+    loaded = true;
+  } catch (const Exception&) {
+    // No readme, or none that can be shown: the wizard goes on without this page.
+  }
+  if (loaded && ReadmeFile->LineCount() > 0) Setup->SetupPageList.push_back(this);
 }

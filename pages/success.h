@@ -1,5 +1,5 @@
 #pragma once
-// The completion page: the outcome of the installation.
+// The completion page: whether the installation succeeded, and what comes next.
 #include "setup/SetupEmptyPage.h"
 #include "ui_SuccessPage.h"
 
@@ -11,6 +11,7 @@ class TSuccessPage : public TSetupPage, public Ui::SuccessPage {
 
  public slots:
   void FormCreate(QObject* Sender) override;
+  void FormShow(QObject* Sender);
 };
 
 extern TSuccessPage* SuccessPage;

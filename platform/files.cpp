@@ -187,6 +187,16 @@ bool CopyFile(const std::string& source, const std::string& target, bool failIfE
   return !error;
 }
 
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit) {
+  const fs::path host = HostPath(path);
+  struct stat info {};
+  if (!StatPath(host, info) || !S_ISREG(info.st_mode) || static_cast<std::size_t>(info.st_size) > limit) return false;
+  std::ifstream in(host, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(static_cast<std::size_t>(info.st_size), '\0');
+  return static_cast<bool>(in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+}
+
 std::string GetSystemDirectory() {
   WindowsRoot();
   return "C:\\windows\\system32";

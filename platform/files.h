@@ -50,6 +50,9 @@ void ForceDirectories(std::string dir);
 // failed copy leaves an existing target as it was.
 bool CopyFile(const std::string& source, const std::string& target, bool failIfExists);
 
+// The whole content of a file; false when it cannot be read or is longer than limit.
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit);
+
 // The Windows system folder, without trailing "\".
 std::string GetSystemDirectory();
 

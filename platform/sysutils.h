@@ -18,6 +18,12 @@ class EConvertError : public Exception {
   using Exception::Exception;
 };
 
+// Raised when a file cannot be opened for reading.
+class EFOpenError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
 // The folder part of a Windows path, up to and including the last "\" or ":".
 std::string ExtractFilePath(const std::string& path);
 // What follows the last "\" or ":".

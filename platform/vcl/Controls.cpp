@@ -2,8 +2,10 @@
 
 #include <QKeyEvent>
 #include <QPainter>
+#include <QRegularExpression>
 
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "platform/sysutils.h"
 #include "platform/vcl/Forms.h"
 
@@ -47,7 +49,21 @@ TLabel::TLabel(QWidget* parent) : QLabel(parent) {
 
 void TLabel::SetCaption(const std::string& caption) {
   setText(CaptionText(caption));
-  if (autoSize_) adjustSize();
+  FitText();
+}
+
+void TLabel::FitText() {
+  if (!autoSize_) return;
+  if (wordWrap()) {
+    resize(width(), heightForWidth(width()));
+  } else {
+    resize(sizeHint());
+  }
+}
+
+bool TLabel::event(QEvent* event) {
+  if (event->type() == QEvent::Polish) FitText();
+  return QLabel::event(event);
 }
 
 void TLabel::setFontHeight(int height) {
@@ -58,7 +74,7 @@ void TLabel::setFontHeight(int height) {
 
 void TLabel::setAutoSize(bool autoSize) {
   autoSize_ = autoSize;
-  if (autoSize_) adjustSize();
+  FitText();
 }
 
 void TLabel::SetFontColor(TColor color) {
@@ -120,11 +136,21 @@ TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) {
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
-void TMemo::setColor(int color) {
+void TMemo::setColor(const QString& color) {
   color_ = color;
   QPalette own = palette();
-  own.setColor(QPalette::Base, ColorToQColor(color));
+  own.setColor(QPalette::Base, ColorToQColor(StringToColor(color.toStdString())));
   setPalette(own);
+}
+
+void TMemo::LoadFromFile(const std::string& fileName) {
+  std::string bytes;
+  if (!ReadWholeFile(fileName, bytes, kCapacity)) throw EFOpenError("Cannot open file \"" + fileName + "\"");
+  QStringList lines = QString::fromStdString(DecodeAnsiText(bytes)).split(QRegularExpression("\r\n|\r|\n"));
+  // A line break ends a line; only text after the last one makes another.
+  if (lines.back().isEmpty()) lines.removeLast();
+  setPlainText(lines.join('\n'));
+  lineCount_ = static_cast<int>(lines.size());
 }
 
 TProgressBar::TProgressBar(QWidget* parent) : QProgressBar(parent) { setTextVisible(false); }

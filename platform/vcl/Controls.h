@@ -59,13 +59,18 @@ class TLabel : public QLabel {
   // A negative height is the character height in pixels.
   int FontHeight() const { return -font().pixelSize(); }
   void setFontHeight(int height);
-  // The label takes the size of its text on each change of it.
+  // The label takes the size of its text (a word-wrapped one only its height)
+  // when it is first shown and on each change of its caption; on by default.
   bool AutoSize() const { return autoSize_; }
   void setAutoSize(bool autoSize);
   void SetFontColor(TColor color);
 
+ protected:
+  bool event(QEvent* event) override;
+
  private:
-  bool autoSize_ = false;
+  void FitText();
+  bool autoSize_ = true;
 };
 
 class TEdit : public QLineEdit {
@@ -141,18 +146,27 @@ class TBevel : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 };
 
-// A read-only text with both scroll bars and no word wrap.
+// A text with both scroll bars and no word wrap.
 class TMemo : public QPlainTextEdit {
   Q_OBJECT
-  Q_PROPERTY(int Color READ Color WRITE setColor)
+  Q_PROPERTY(QString Color READ Color WRITE setColor)
 
  public:
   explicit TMemo(QWidget* parent = nullptr);
-  int Color() const { return color_; }
-  void setColor(int color);
+  QString Color() const { return color_; }
+  void setColor(const QString& color);
+
+  // The memo holds at most this much text.
+  static constexpr std::size_t kCapacity = 16 * 1024 * 1024;
+  // Replaces the text by that of an ANSI text file; CR LF, CR and LF alone
+  // break lines. Raises when the file cannot be read or does not fit.
+  void LoadFromFile(const std::string& fileName);
+  // The lines the text makes, a last empty one not counted.
+  int LineCount() const { return lineCount_; }
 
  private:
-  TColor color_ = clWindow;
+  QString color_ = "clWindow";
+  int lineCount_ = 0;
 };
 
 class TProgressBar : public QProgressBar {

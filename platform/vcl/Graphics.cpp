@@ -29,6 +29,17 @@ QColor ColorToQColor(TColor color) {
                 static_cast<int>((value >> 16) & 0xFF));
 }
 
+TColor StringToColor(const std::string& name) {
+  static const std::pair<const char*, TColor> kNames[] = {
+      {"clBlack", clBlack},     {"clGreen", clGreen},           {"clRed", clRed},
+      {"clWhite", clWhite},     {"clBtnFace", clBtnFace},       {"clWindow", clWindow},
+      {"clWindowText", clWindowText}, {"clInfoBk", clInfoBk},   {"clBtnShadow", clBtnShadow},
+      {"clBtnHighlight", clBtnHighlight}};
+  for (const auto& [known, color] : kNames)
+    if (name == known) return color;
+  return clBlack;
+}
+
 QFont FontOf(const char* family, int height, bool bold, bool italic) {
   QFont font(QString::fromLatin1(family));
   font.setPixelSize(height < 0 ? -height : height);

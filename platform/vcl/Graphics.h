@@ -1,6 +1,7 @@
 #pragma once
 // Colours and fonts of the classic Windows look.
 #include <cstdint>
+#include <string>
 
 #include <QColor>
 #include <QFont>
@@ -19,6 +20,8 @@ constexpr TColor clBtnShadow = static_cast<TColor>(0xFF000010);
 constexpr TColor clBtnHighlight = static_cast<TColor>(0xFF000014);
 
 QColor ColorToQColor(TColor color);
+// A colour by the name a form's layout gives it ("clInfoBk"); clBlack when unknown.
+TColor StringToColor(const std::string& name);
 
 // A font by its family and its height in the form's terms: a negative height
 // is the character height in pixels.
