@@ -70,56 +70,6 @@ TEST(CabinetPeers, CabextractAgreesOnCraftedMszipAndStoredCabinets) {
   }
 }
 
-// The bits of an LZX stream: 16-bit little-endian words filled from their
-// most significant bit.
-class LzxBitWriter {
- public:
-  void Put(uint32_t value, int bits) {
-    for (int i = bits - 1; i >= 0; --i) {
-      word_ = static_cast<uint16_t>((word_ << 1) | ((value >> i) & 1));
-      if (++used_ == 16) Flush();
-    }
-  }
-  // Pads to the word boundary, a whole word when already on one.
-  void PadForStoredBlock() { Put(0, 16 - used_); }
-  std::string Take() {
-    std::string out;
-    out.swap(bytes_);
-    return out;
-  }
-  void Raw(const std::string& bytes) { bytes_ += bytes; }
-
- private:
-  void Flush() {
-    bytes_ += static_cast<char>(word_ & 0xFF);
-    bytes_ += static_cast<char>(word_ >> 8);
-    word_ = 0;
-    used_ = 0;
-  }
-  std::string bytes_;
-  uint16_t word_ = 0;
-  int used_ = 0;
-};
-
-// One LZX stored block holding data, cut into one data block per 32 KiB frame.
-std::vector<BuiltBlock> LzxStoredFrames(const std::string& data, uint32_t translationSize) {
-  LzxBitWriter bits;
-  bits.Put(translationSize != 0, 1);
-  if (translationSize != 0) bits.Put(translationSize, 32);
-  bits.Put(3, 3);
-  bits.Put(static_cast<uint32_t>(data.size()), 24);
-  bits.PadForStoredBlock();
-  bits.Raw(std::string("\x01\0\0\0\x01\0\0\0\x01\0\0\0", 12));
-  std::vector<BuiltBlock> blocks;
-  for (size_t at = 0; at < data.size(); at += 32768) {
-    const std::string frame = data.substr(at, 32768);
-    bits.Raw(frame);
-    if (at + 32768 >= data.size() && data.size() % 2 == 1) bits.Raw(std::string(1, '\0'));
-    blocks.push_back({bits.Take(), static_cast<uint16_t>(frame.size()), true});
-  }
-  return blocks;
-}
-
 // x86 code-like bytes: calls whose operands the translation changes.
 std::string CallHeavyBytes(size_t size) {
   std::string out = MixedBytes(size, 12);
@@ -137,14 +87,19 @@ TEST(CabinetPeers, CabextractAgreesOnLzxStoredBlocksAndCallTranslation) {
     const char* what;
     std::string data;
     uint32_t translation;
+    uint16_t compression;  // LZX with the window bits in the high byte
+    bool verbatim;
   };
-  const Case cases[] = {{"odd size over three frames", MixedBytes(70001, 5), 0},
-                        {"translated calls", CallHeavyBytes(80000), 12000000},
-                        {"one short frame", "short", 0}};
+  const Case cases[] = {{"odd size over three frames", MixedBytes(70001, 5), 0, 0x1003, false},
+                        {"translated calls", CallHeavyBytes(80000), 12000000, 0x1003, false},
+                        {"one short frame", "short", 0, 0x1003, false},
+                        {"verbatim literals, smallest window", MixedBytes(70000, 6), 0, 0x0F03, true},
+                        {"verbatim literals, largest window", MixedBytes(40000, 7), 0, 0x1503, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     CabinetSpec spec;
-    spec.folders = {{0x1003 /* LZX, 64 KiB window */, LzxStoredFrames(c.data, c.translation)}};
+    spec.folders = {{c.compression, c.verbatim ? LzxLiteralFrames(c.data, c.compression >> 8)
+                                               : LzxStoredFrames(c.data, c.translation)}};
     spec.files = {{"lzx.bin", static_cast<uint32_t>(c.data.size()), 0, 0}};
     const std::string cabinet = spec.Build();
     WriteFile(dir.filePath("lzx.cab"), cabinet);

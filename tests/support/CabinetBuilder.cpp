@@ -149,6 +149,98 @@ std::vector<BuiltBlock> MszipBlocks(const std::string& data) {
   return blocks;
 }
 
+// The bits of an LZX stream: 16-bit little-endian words filled from their
+// most significant bit.
+namespace {
+
+class LzxBitWriter {
+ public:
+  void Put(uint32_t value, int bits) {
+    for (int i = bits - 1; i >= 0; --i) {
+      word_ = static_cast<uint16_t>((word_ << 1) | ((value >> i) & 1));
+      if (++used_ == 16) Flush();
+    }
+  }
+  // Pads to the word boundary, a whole word when already on one.
+  void PadForStoredBlock() { Put(0, 16 - used_); }
+  void Align() {
+    if (used_ != 0) Put(0, 16 - used_);
+  }
+  std::string Take() {
+    std::string out;
+    out.swap(bytes_);
+    return out;
+  }
+  void Raw(const std::string& bytes) { bytes_ += bytes; }
+
+ private:
+  void Flush() {
+    bytes_ += static_cast<char>(word_ & 0xFF);
+    bytes_ += static_cast<char>(word_ >> 8);
+    word_ = 0;
+    used_ = 0;
+  }
+  std::string bytes_;
+  uint16_t word_ = 0;
+  int used_ = 0;
+};
+
+}  // namespace
+
+std::vector<BuiltBlock> LzxStoredFrames(const std::string& data, uint32_t translationSize) {
+  LzxBitWriter bits;
+  bits.Put(translationSize != 0, 1);
+  if (translationSize != 0) bits.Put(translationSize, 32);
+  bits.Put(3, 3);
+  bits.Put(static_cast<uint32_t>(data.size()), 24);
+  bits.PadForStoredBlock();
+  bits.Raw(std::string("\x01\0\0\0\x01\0\0\0\x01\0\0\0", 12));
+  std::vector<BuiltBlock> blocks;
+  for (size_t at = 0; at < data.size(); at += 32768) {
+    const std::string frame = data.substr(at, 32768);
+    bits.Raw(frame);
+    if (at + 32768 >= data.size() && data.size() % 2 == 1) bits.Raw(std::string(1, '\0'));
+    blocks.push_back({bits.Take(), static_cast<uint16_t>(frame.size()), true});
+  }
+  return blocks;
+}
+
+namespace {
+
+// Code lengths sent through a pretree with two 1-bit codes: 9 (a length of 8
+// over a previous 0) and 18 (a run of 20..51 zeros).
+void PutLiteralOnlyLengths(LzxBitWriter& bits, int literals, int zeros) {
+  for (int s = 0; s < 20; ++s) bits.Put(s == 9 || s == 18 ? 1 : 0, 4);
+  for (int i = 0; i < literals; ++i) bits.Put(0, 1);
+  while (zeros > 0) {
+    const int run = zeros > 71 ? 51 : zeros > 51 ? zeros - 20 : zeros;
+    bits.Put(1, 1);
+    bits.Put(static_cast<uint32_t>(run - 20), 5);
+    zeros -= run;
+  }
+}
+
+}  // namespace
+
+std::vector<BuiltBlock> LzxLiteralFrames(const std::string& data, uint32_t windowBits) {
+  const int slots = windowBits == 21 ? 50 : windowBits == 20 ? 42 : static_cast<int>(windowBits) * 2;
+  LzxBitWriter bits;
+  bits.Put(0, 1);
+  bits.Put(1, 3);
+  bits.Put(static_cast<uint32_t>(data.size()), 24);
+  PutLiteralOnlyLengths(bits, 256, 0);
+  PutLiteralOnlyLengths(bits, 0, slots * 8);
+  PutLiteralOnlyLengths(bits, 0, 249);
+  std::vector<BuiltBlock> blocks;
+  for (size_t at = 0; at < data.size(); at += 32768) {
+    const std::string frame = data.substr(at, 32768);
+    for (unsigned char byte : frame) bits.Put(byte, 8);
+    bits.Align();
+    blocks.push_back({bits.Take(), static_cast<uint16_t>(frame.size()), true});
+  }
+  return blocks;
+}
+
 CabinetSpec OneFolderCabinet(const std::vector<std::pair<std::string, std::string>>& files, uint16_t compression) {
   CabinetSpec spec;
   std::string all;

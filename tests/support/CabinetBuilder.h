@@ -62,6 +62,13 @@ std::vector<BuiltBlock> StoredBlocks(const std::string& data);
 // MSZIP blocks of data, each deflated with the 32 KiB before it as history.
 std::vector<BuiltBlock> MszipBlocks(const std::string& data);
 
+// LZX data of one stored block holding data, one data block per 32 KiB
+// frame; a translation size turns on the call translation.
+std::vector<BuiltBlock> LzxStoredFrames(const std::string& data, uint32_t translationSize);
+// LZX data of one verbatim block coding data as literals only, with every
+// byte an 8-bit code.
+std::vector<BuiltBlock> LzxLiteralFrames(const std::string& data, uint32_t windowBits);
+
 // One folder of the given compression holding the files back to back.
 CabinetSpec OneFolderCabinet(const std::vector<std::pair<std::string, std::string>>& files,
                              uint16_t compression = 0);
