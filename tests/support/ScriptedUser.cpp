@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,37 @@ void WatchForHang(QWidget* window, const std::string& caption) {
       std::abort();
     }
   });
+}
+
+QTreeWidgetItem* ItemNamed(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& name) {
+  const int count = parent ? parent->childCount() : tree->topLevelItemCount();
+  for (int i = 0; i < count; ++i) {
+    QTreeWidgetItem* item = parent ? parent->child(i) : tree->topLevelItem(i);
+    if (item->text(0).compare(name, Qt::CaseInsensitive) == 0) return item;
+  }
+  return nullptr;
+}
+
+void ClickItem(QTreeWidget* tree, QTreeWidgetItem* item) {
+  tree->scrollToItem(item);
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+}
+
+// Clicks its way down the tree, opening each item with the right arrow key;
+// false when an item on the way is not offered.
+bool SelectInTree(QTreeWidget* tree, const std::string& path) {
+  QTreeWidgetItem* item = nullptr;
+  for (const QString& name : QString::fromStdString(path).split(u'\\', Qt::SkipEmptyParts)) {
+    if (item) QTest::keyClick(tree, Qt::Key_Right);
+    item = ItemNamed(tree, item, name);
+    if (!item) {
+      ADD_FAILURE() << "the folder browser offers no " << name.toStdString() << " on the way to " << path;
+      return false;
+    }
+    ClickItem(tree, item);
+  }
+  EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{item}) << path;
+  return item != nullptr;
 }
 
 const char* KindName(TPromptKind kind) {
@@ -74,6 +106,21 @@ ScriptedUser::Step& ScriptedUser::Step::PressKey(int key) {
 
 ScriptedUser::Step& ScriptedUser::Step::CloseWindow() {
   return Do([](QWidget* window) { window->close(); });
+}
+
+ScriptedUser::Step& ScriptedUser::Step::ChooseFolder(const std::string& path) {
+  return Do([path](QWidget* window) {
+    auto* tree = window->findChild<QTreeWidget*>();
+    ASSERT_NE(tree, nullptr) << "no folder tree";
+    // A folder that is not there leaves the browser as a person would: cancelled.
+    if (!SelectInTree(tree, path)) {
+      window->close();
+      return;
+    }
+    QAbstractButton* ok = FindButton(window, "OK");
+    ASSERT_NE(ok, nullptr) << "no OK button";
+    ok->click();
+  });
 }
 
 ScriptedUser::Step& ScriptedUser::Step::Do(Action action) {

@@ -25,6 +25,10 @@ class ScriptedUser : public TPromptObserver {
     Step& PressKey(int key);
     // The window's close box.
     Step& CloseWindow();
+    // In the folder browser: opens the tree's items named by the path's
+    // components from the top ("C:\Programme\Kasse": the drive, then each
+    // folder) as a person does, selects the last one and presses OK.
+    Step& ChooseFolder(const std::string& path);
     Step& Do(Action action);
 
    private:
