@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/vcl/Dialogs.h"
+#include "platform/vcl/FolderBrowser.h"
 #include "setup/SetupPages.h"
 
 TDestinationPage* DestinationPage = nullptr;
@@ -24,6 +25,15 @@ void TDestinationPage::FormShow(QObject* /*Sender*/) {
 
 // Also when going back: the folder is tested only when the user goes forward.
 void TDestinationPage::FormHide(QObject* /*Sender*/) { Setup->InstallDir = DestinationDir->Text(); }
+
+// The folder comes back exactly as the browser gives it: a drive root with its
+// backslash, any other folder without one.
+void TDestinationPage::BrowseBtnClick(QObject* /*Sender*/) {
+  std::string folder;
+  if (SelectDirectory("Wählen Sie bitte das Zielverzeichnis der Installation aus", "desktop", folder))
+    DestinationDir->SetText(folder);
+  NotifyChange();
+}
 
 void TDestinationPage::DestinationDirExit(QObject* /*Sender*/) {
   if (parentWidget()) NotifyChange();

@@ -15,6 +15,7 @@ class TDestinationPage : public TSetupPage, public Ui::DestinationPage {
   void FormCloseQuery(QObject* Sender, bool& CanClose) override;
   void FormShow(QObject* Sender);
   void FormHide(QObject* Sender);
+  void BrowseBtnClick(QObject* Sender);
   void DestinationDirExit(QObject* Sender);
   void DestinationDirKeyPress(QObject* Sender, char& Key);
   void ProgramGroupNameChange(QObject* Sender);

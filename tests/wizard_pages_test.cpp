@@ -240,3 +240,28 @@ TEST_F(WizardPages, TheCompletionTextFollowsTheOutcomeAndTheType) {
   }
   EXPECT_EQ(SuccessPage->InfoLabel2->text().toStdString().find('\r'), std::string::npos);
 }
+
+TEST_F(WizardPages, TheBrowserPutsTheChosenFolderIntoTheField) {
+  run.world.MakeFolder("root/drive_c/Programme/Kasse");
+  const char* title = "Wählen Sie bitte das Zielverzeichnis der Installation aus";
+  run.Start();
+  ForwardTo(kDestination);
+  struct Case {
+    std::string choose;  // empty: the browser is cancelled
+    std::string field;
+  } cases[] = {
+      {"C:\\Programme\\Kasse", "C:\\Programme\\Kasse"},
+      {"C:\\", "C:\\"},
+      {"", "C:\\"},
+  };
+  for (const Case& c : cases) {
+    ScriptedUser user;
+    if (c.choose.empty()) {
+      user.ExpectFolderBrowser(title).Click("Abbrechen");
+    } else {
+      user.ExpectFolderBrowser(title).ChooseFolder(c.choose);
+    }
+    DestinationPage->BrowseBtn->click();
+    EXPECT_EQ(DestinationPage->DestinationDir->Text(), c.field);
+  }
+}
