@@ -425,8 +425,8 @@ void SetWriter::Discard() {
 }
 
 void SetWriter::AddFile(size_t input) {
-  // A block is placed only once more data comes, so that an empty file right
-  // after it still counts as touching it.
+  // A full block waits for the data that follows it, so that empty files
+  // between the two go with it.
   if (inputs_[input].size > 0 && folder_.pending.size() == data_block::kMaxData) FlushPending();
   folder_.members.push_back({input, folder_.size});
   if (inputs_[input].size > 0)
@@ -655,6 +655,7 @@ void SetWriter::StartNextCabinet(size_t firstCarried) {
     const size_t input = folder_.members[i].input;
     auto entry = std::find_if(cabinet_.entries.rbegin(), cabinet_.entries.rend(),
                               [&](const Entry& e) { return e.input == input; });
+    if (entry == cabinet_.entries.rend()) throw std::logic_error("cabinet writer: a spanning file was not listed");
     entry->toNext = true;
   }
   FinishCabinet(true);
