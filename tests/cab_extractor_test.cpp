@@ -2,14 +2,17 @@
 // world of the test's own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <random>
 
 #include "cabinet/CabExtractor.h"
 #include "platform/datetime.h"
 #include "tests/support/CabinetBuilder.h"
+#include "tools/cabwriter.h"
 #include "tests/support/WindowsWorld.h"
 
 namespace fs = std::filesystem;
@@ -226,4 +229,109 @@ TEST_F(CabExtractor, AnErrorOfAHandlerComesBackFromExtractAll) {
   // The library is left in order: the next cabinet extracts.
   extractor.OnCopyFile = nullptr;
   EXPECT_EQ(Extract(Cabinet("d.cab", {{"d.txt", "d"}}), Dest()), "");
+}
+
+// Sets of two cabinets: "a" in the first, "b" from the first into the second.
+class CabExtractorSet : public CabExtractor {
+ protected:
+  CabExtractorSet() {
+    a = RandomBytes(20000, 1);
+    b = RandomBytes(30000, 2);
+    world.Write("in/a.bin", a);
+    world.Write("in/b.bin", b);
+  }
+  static std::string RandomBytes(std::size_t size, uint32_t seed) {
+    std::mt19937 generator(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(generator());
+    return bytes;
+  }
+  // Writes the set into folder and returns the Windows path of its first cabinet.
+  std::string Set(const std::string& folder, uint16_t setId = 1) {
+    cabwriter::Options options;
+    options.compression = cabwriter::Compression::None;
+    options.maxCabinetSize = 30000;
+    options.setId = setId;
+    options.prefix = "disk";
+    options.outputFolder = world.Host(folder);
+    const auto written = cabwriter::WriteCabinetSet(
+        {{"a.bin", world.Host("in/a.bin"), 0, 0, 0x20}, {"b.bin", world.Host("in/b.bin"), 0, 0, 0x20}}, options);
+    EXPECT_EQ(written.size(), 2u);
+    return world.Windows(folder + "\\disk1.cab");
+  }
+  void Move(const std::string& from, const std::string& to) {
+    fs::create_directories(world.Host(to).parent_path());
+    fs::rename(world.Host(from), world.Host(to));
+  }
+  std::string a, b;
+};
+
+TEST_F(CabExtractorSet, TheOwnerMayPointToTheFolderOfTheNextCabinet) {
+  const std::string first = Set("disk1");
+  Move("disk1/disk2.cab", "disk2/disk2.cab");
+  std::vector<std::string> asked;
+  extractor.OnNeedCabinet = [&](QObject*, const std::string& next, const std::string& disk, std::string& path,
+                                bool& keepGoing) {
+    asked.push_back(next + "|" + disk + "|" + path);
+    path = world.Windows("disk2") + "\\";
+    EXPECT_TRUE(keepGoing);
+  };
+  // The continuation is read from there; the next cabinet of the work list is
+  // looked for in the first cabinet's folder again.
+  EXPECT_EQ(Extract(first, Dest()), "Could not extract cabinet.\rCabinet not found");
+  EXPECT_EQ(asked, (std::vector<std::string>{"disk2.cab|Disk 2|" + world.Windows("disk1") + "\\"}));
+  EXPECT_EQ(world.Read("dest/a.bin"), a);
+  EXPECT_EQ(world.Read("dest/b.bin"), b);
+}
+
+TEST_F(CabExtractorSet, GivingUpTheNextCabinetEndsTheExtraction) {
+  const std::string first = Set("disk1");
+  extractor.OnNeedCabinet = [](QObject*, const std::string&, const std::string&, std::string&, bool& keepGoing) {
+    keepGoing = false;
+  };
+  EXPECT_EQ(Extract(first, Dest()), "Could not extract cabinet.\rFDI aborted");
+  EXPECT_EQ(world.Read("dest/a.bin"), a) << "what was written before stays";
+}
+
+TEST_F(CabExtractorSet, ACabinetTheLibraryTurnsDownIsNotOfferedForever) {
+  const std::string first = Set("disk1");
+  Set("other", 2);  // the same names, another set
+  int asked = 0;
+  extractor.OnNeedCabinet = [&](QObject*, const std::string&, const std::string&, std::string& path, bool&) {
+    ++asked;
+    path = world.Windows("other") + "\\";
+  };
+  EXPECT_EQ(Extract(first, Dest()), "Could not extract cabinet.\rFDI aborted");
+  EXPECT_EQ(asked, 2) << "asked again once the library turned the cabinet down, then given up";
+  // Without an owner a missing cabinet is given up too.
+  TCabExtractor alone(nullptr);
+  fs::remove(world.Host("disk1/disk2.cab"));
+  alone.SetCabinet(first);
+  alone.DestDir = Dest("alone");
+  EXPECT_THROW(alone.ExtractAll(), ECabExtractor);
+}
+
+TEST_F(CabExtractorSet, APathLongerThanTheLibrarysBufferIsCut) {
+  const std::string first = Set("disk1");
+  const std::string base = world.Windows("") + "\\";
+  ASSERT_LT(base.size(), 200u);
+  const std::string deep = "long\\" + std::string(230, 'd') + "\\" + std::string(30, 'e') + "\\";
+  const std::string path = base + deep;
+  ASSERT_GT(path.size(), 255u);
+  // The library looks where the first 255 characters lead; only a file there can serve.
+  auto host = [](std::string relative) {
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    return relative;
+  };
+  const std::string cut = path.substr(base.size(), 255 - base.size());
+  fs::create_directories(world.Host(host(deep)));
+  // Where the whole path leads lies a cabinet of another set, which would not do.
+  Set("other", 2);
+  fs::copy_file(world.Host("other/disk2.cab"), world.Host(host(deep) + "disk2.cab"));
+  Move("disk1/disk2.cab", host(cut) + "disk2.cab");
+  extractor.OnNeedCabinet = [&](QObject*, const std::string&, const std::string&, std::string& answer, bool&) {
+    answer = path;
+  };
+  EXPECT_EQ(Extract(first, Dest()), "Could not extract cabinet.\rCabinet not found") << "disk2 from the work list";
+  EXPECT_EQ(world.Read("dest/b.bin"), b);
 }
