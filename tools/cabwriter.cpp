@@ -14,69 +14,25 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/cablib/cab_format.h"
+#include "platform/cablib/fdi.h"
 #include "platform/codepage.h"
 
 namespace cabwriter {
 namespace {
 
-// Where the fields of each cabinet structure lie, counted from its start. Every
-// number is little-endian.
-namespace header {
-constexpr size_t kSignature = 0;
-constexpr size_t kCabinetSize = 8;
-constexpr size_t kFirstFileEntry = 16;
-constexpr size_t kVersionMinor = 24;
-constexpr size_t kVersionMajor = 25;
-constexpr size_t kFolderCount = 26;
-constexpr size_t kFileCount = 28;
-constexpr size_t kFlags = 30;
-constexpr size_t kSetId = 32;
-constexpr size_t kCabinetIndex = 34;
-constexpr size_t kSize = 36;  // the neighbours' names follow, each ended by a zero byte
-constexpr uint16_t kHasPrevious = 0x0001;
-constexpr uint16_t kHasNext = 0x0002;
-}  // namespace header
-
-namespace folder_entry {
-constexpr size_t kFirstBlock = 0;
-constexpr size_t kBlockCount = 4;
-constexpr size_t kCompression = 6;
-constexpr size_t kSize = 8;
-constexpr uint16_t kStored = 0;
-constexpr uint16_t kMsZip = 1;
+// The cabinet format's own limits that only a writer meets.
 // Folder indices from here up tell a file entry continues across cabinets.
-constexpr size_t kMaxFolders = 0xFFFD;
-}  // namespace folder_entry
-
-namespace file_entry {
-constexpr size_t kFileSize = 0;
-constexpr size_t kFolderOffset = 4;
-constexpr size_t kFolder = 8;
-constexpr size_t kDate = 10;
-constexpr size_t kTime = 12;
-constexpr size_t kAttributes = 14;
-constexpr size_t kSize = 16;  // the name follows, ended by a zero byte
-constexpr uint16_t kFromPrevious = 0xFFFD;
-constexpr uint16_t kToNext = 0xFFFE;
-constexpr uint16_t kPreviousAndNext = 0xFFFF;
-constexpr uint16_t kNameIsUtf8 = 0x80;
+constexpr size_t kMaxFolders = cablib::kFolderContinuedFromPrev;
 constexpr size_t kMaxEntries = 0xFFFF;
-}  // namespace file_entry
-
-namespace data_block {
-constexpr size_t kChecksum = 0;
-constexpr size_t kStoredSize = 4;
-constexpr size_t kDataSize = 6;
-constexpr size_t kSize = 8;  // the stored bytes follow
-constexpr size_t kMaxData = 32768;
+// A block's stored bytes: its data, or deflate's worst case for it.
 constexpr size_t kMaxStored = 32768 + 6144;
-constexpr size_t kMaxPerFolderInCabinet = 0xFFFF;
-}  // namespace data_block
+constexpr size_t kMaxBlocksPerFolder = 0xFFFF;
 
 // Readers count a folder continued in the next cabinet as one block fewer
 // than the parts they see: the boundary must fall inside a block. A cabinet
 // whose folder goes on keeps room for a block header and one byte.
-constexpr uint64_t kRoomForNextPart = data_block::kSize + 1;
+constexpr uint64_t kRoomForNextPart = cablib::kDataFixedSize + 1;
 
 // A folder's offsets are 32-bit; readers take at most 65535 full blocks.
 constexpr uint64_t kMaxFolderSize = 0x7FFF8000;
@@ -172,7 +128,7 @@ class MsZipEncoder {
     stream_.avail_out = static_cast<uInt>(out.size() - 2);
     if (deflate(&stream_, Z_FINISH) != Z_STREAM_END) return Stored(data);
     out.resize(2 + stream_.total_out);
-    return out.size() > data_block::kMaxStored ? Stored(data) : out;
+    return out.size() > kMaxStored ? Stored(data) : out;
   }
 
  private:
@@ -196,7 +152,7 @@ class BlockEncoder {
   explicit BlockEncoder(Compression compression) {
     if (compression == Compression::MsZip) msZip_.emplace();
   }
-  uint16_t FolderType() const { return msZip_ ? folder_entry::kMsZip : folder_entry::kStored; }
+  uint16_t FolderType() const { return msZip_ ? cablib::kCompressionMszip : cablib::kCompressionNone; }
   std::vector<uint8_t> Encode(std::span<const uint8_t> data, std::span<const uint8_t> history) {
     if (!msZip_) return {data.begin(), data.end()};
     return msZip_->Encode(data, history);
@@ -258,9 +214,9 @@ struct Entry {
   bool toNext = false;
 
   uint16_t FolderField() const {
-    if (fromPrevious && toNext) return file_entry::kPreviousAndNext;
-    if (fromPrevious) return file_entry::kFromPrevious;
-    if (toNext) return file_entry::kToNext;
+    if (fromPrevious && toNext) return cablib::kFolderContinuedPrevAndNext;
+    if (fromPrevious) return cablib::kFolderContinuedFromPrev;
+    if (toNext) return cablib::kFolderContinuedToNext;
     return folder;
   }
 };
@@ -297,7 +253,7 @@ class SetWriter {
   static std::string DiskName(size_t index) { return "Disk " + std::to_string(index + 1); }
   uint64_t HeaderSize(size_t index, bool withNext) const;
   uint64_t CabinetSize() const;
-  uint64_t EntrySize(size_t input) const { return file_entry::kSize + inputs_[input].name.bytes.size() + 1; }
+  uint64_t EntrySize(size_t input) const { return cablib::kFileFixedSize + inputs_[input].name.bytes.size() + 1; }
   uint64_t MemberEnd(size_t member) const;
   bool IsListed(size_t input) const;
   std::optional<uint64_t> MetadataFor(size_t first, size_t end) const;
@@ -339,16 +295,16 @@ SetWriter::SetWriter(std::vector<Input> inputs, const Options& options)
       options_(options),
       limit_(options.maxCabinetSize == 0 ? kMaxCabinetSize : std::min(options.maxCabinetSize, kMaxCabinetSize)),
       encoder_(options.compression) {
-  folder_.pending.reserve(data_block::kMaxData);
-  folder_.history.reserve(data_block::kMaxData);
+  folder_.pending.reserve(cablib::kMaxBlockOutput);
+  folder_.history.reserve(cablib::kMaxBlockOutput);
   // A cabinet between two others with one folder, one file of one character
   // and a block of one byte is the least any cabinet of a set can get by with.
-  const uint64_t least = HeaderSize(1, true) + folder_entry::kSize + file_entry::kSize + 2 + data_block::kSize + 1;
+  const uint64_t least = HeaderSize(1, true) + cablib::kFolFixedSize + cablib::kFileFixedSize + 2 + cablib::kDataFixedSize + 1;
   if (limit_ < least) FailTooSmall();
 }
 
 uint64_t SetWriter::HeaderSize(size_t index, bool withNext) const {
-  uint64_t size = header::kSize;
+  uint64_t size = cablib::kHdrFixedSize;
   auto neighbour = [&](size_t other) {
     size += EncodeName(CabinetFileName(other)).bytes.size() + 1 + DiskName(other).size() + 1;
   };
@@ -361,7 +317,7 @@ uint64_t SetWriter::HeaderSize(size_t index, bool withNext) const {
 // counted as if a next cabinet followed, so the limit holds whichever way the
 // set goes on.
 uint64_t SetWriter::CabinetSize() const {
-  return HeaderSize(cabinet_.index, true) + folder_entry::kSize * cabinet_.folders.size() + cabinet_.entryBytes +
+  return HeaderSize(cabinet_.index, true) + cablib::kFolFixedSize * cabinet_.folders.size() + cabinet_.entryBytes +
          cabinet_.dataBytes;
 }
 
@@ -378,7 +334,7 @@ bool SetWriter::IsListed(size_t input) const {
 // The bytes of folder and file entries the cabinet being filled still needs
 // for the folder's members [first, end); nothing when its counts would overflow.
 std::optional<uint64_t> SetWriter::MetadataFor(size_t first, size_t end) const {
-  uint64_t bytes = folder_.listed ? 0 : folder_entry::kSize;
+  uint64_t bytes = folder_.listed ? 0 : cablib::kFolFixedSize;
   const size_t folders = cabinet_.folders.size() + (folder_.listed ? 0 : 1);
   size_t entries = cabinet_.entries.size();
   for (size_t i = first; i < end; ++i) {
@@ -387,7 +343,7 @@ std::optional<uint64_t> SetWriter::MetadataFor(size_t first, size_t end) const {
     bytes += EntrySize(input);
     ++entries;
   }
-  if (folders > folder_entry::kMaxFolders || entries > file_entry::kMaxEntries) return std::nullopt;
+  if (folders > kMaxFolders || entries > kMaxEntries) return std::nullopt;
   return bytes;
 }
 
@@ -427,7 +383,7 @@ void SetWriter::Discard() {
 void SetWriter::AddFile(size_t input) {
   // A full block waits for the data that follows it, so that empty files
   // between the two go with it.
-  if (inputs_[input].size > 0 && folder_.pending.size() == data_block::kMaxData) FlushPending();
+  if (inputs_[input].size > 0 && folder_.pending.size() == cablib::kMaxBlockOutput) FlushPending();
   folder_.members.push_back({input, folder_.size});
   if (inputs_[input].size > 0)
     ReadContent(input);
@@ -440,9 +396,9 @@ void SetWriter::ReadContent(size_t input) {
   FileHandle file(std::fopen(path.c_str(), "rb"));
   if (!file) FailIo("cannot open", path);
   for (uint64_t remaining = inputs_[input].size; remaining > 0;) {
-    if (folder_.pending.size() == data_block::kMaxData) FlushPending();
+    if (folder_.pending.size() == cablib::kMaxBlockOutput) FlushPending();
     const size_t have = folder_.pending.size();
-    const auto want = static_cast<size_t>(std::min<uint64_t>(remaining, data_block::kMaxData - have));
+    const auto want = static_cast<size_t>(std::min<uint64_t>(remaining, cablib::kMaxBlockOutput - have));
     folder_.pending.resize(have + want);
     if (std::fread(folder_.pending.data() + have, 1, want, file.get()) != want) {
       if (std::ferror(file.get())) FailIo("cannot read", path);
@@ -463,7 +419,7 @@ void SetWriter::FlushPending() {
   const std::vector<uint8_t> stored = encoder_.Encode(folder_.pending, folder_.history);
   const size_t end = folder_.members.size();
   const uint64_t keep = MemberEnd(end - 1) > folder_.blockStart + folder_.pending.size() ? kRoomForNextPart : 0;
-  if (Fits(folder_.firstPending, end, data_block::kSize + stored.size() + keep)) {
+  if (Fits(folder_.firstPending, end, cablib::kDataFixedSize + stored.size() + keep)) {
     WritePending(stored);
     AdvancePastPending();
     return;
@@ -499,7 +455,7 @@ bool SetWriter::EndFolderInsidePending() {
     const size_t middle = (low + high) / 2;
     const auto length = static_cast<size_t>(MemberEnd(ends[middle]) - folder_.blockStart);
     std::vector<uint8_t> stored = encoder_.Encode(std::span(folder_.pending).first(length), folder_.history);
-    if (Fits(folder_.firstPending, ends[middle] + 1, data_block::kSize + stored.size())) {
+    if (Fits(folder_.firstPending, ends[middle] + 1, cablib::kDataFixedSize + stored.size())) {
       best = ends[middle];
       bestStored = std::move(stored);
       low = middle + 1;
@@ -530,7 +486,7 @@ void SetWriter::SpanPending(Folder rest) {
   const std::vector<uint8_t> stored = encoder_.Encode(folder_.pending, folder_.history);
   for (size_t placed = 0;;) {
     const std::optional<uint64_t> metadata = MetadataFor(member, member + 1);
-    const uint64_t used = metadata ? CabinetSize() + *metadata + data_block::kSize : limit_;
+    const uint64_t used = metadata ? CabinetSize() + *metadata + cablib::kDataFixedSize : limit_;
     if (used >= limit_) FailTooSmall();
     const uint64_t room = limit_ - used;
     const size_t left = stored.size() - placed;
@@ -578,8 +534,8 @@ void SetWriter::AdvancePastPending() {
 
 void SetWriter::StartFolder(Folder folder) {
   folder_ = std::move(folder);
-  folder_.pending.reserve(data_block::kMaxData);
-  folder_.history.reserve(data_block::kMaxData);
+  folder_.pending.reserve(cablib::kMaxBlockOutput);
+  folder_.history.reserve(cablib::kMaxBlockOutput);
   ListLeadingEmptyFiles();
 }
 
@@ -626,16 +582,16 @@ void SetWriter::ListMembers(size_t first, size_t end) {
 
 void SetWriter::WriteBlock(const uint8_t* stored, size_t size, uint16_t dataSize) {
   FolderRecord& folder = cabinet_.folders.back();
-  if (folder.blocks == data_block::kMaxPerFolderInCabinet) Fail("a folder needs more data blocks than one cabinet can count");
-  std::vector<uint8_t> head(data_block::kSize);
+  if (folder.blocks == kMaxBlocksPerFolder) Fail("a folder needs more data blocks than one cabinet can count");
+  std::vector<uint8_t> head(cablib::kDataFixedSize);
   const auto storedSize = static_cast<uint16_t>(size);
-  Put32(head, data_block::kChecksum, BlockChecksum(stored, storedSize, dataSize));
-  Put16(head, data_block::kStoredSize, storedSize);
-  Put16(head, data_block::kDataSize, dataSize);
+  Put32(head, cablib::kDataChecksum, BlockChecksum(stored, storedSize, dataSize));
+  Put16(head, cablib::kDataCompressedSize, storedSize);
+  Put16(head, cablib::kDataUncompressedSize, dataSize);
   if (std::fwrite(head.data(), 1, head.size(), cabinet_.data.get()) != head.size() ||
       std::fwrite(stored, 1, size, cabinet_.data.get()) != size)
     Fail(std::string("cannot write the temporary data file: ") + std::strerror(errno));
-  cabinet_.dataBytes += data_block::kSize + size;
+  cabinet_.dataBytes += cablib::kDataFixedSize + size;
   ++folder.blocks;
 }
 
@@ -676,18 +632,18 @@ void SetWriter::StartNextCabinet(size_t firstCarried) {
 std::vector<uint8_t> SetWriter::CabinetMetadata(bool hasNext) const {
   const Cabinet& cab = cabinet_;
   const uint64_t headerSize = HeaderSize(cab.index, hasNext);
-  const uint64_t dataStart = headerSize + folder_entry::kSize * cab.folders.size() + cab.entryBytes;
-  std::vector<uint8_t> out(header::kSize);
-  std::memcpy(out.data() + header::kSignature, "MSCF", 4);
-  Put32(out, header::kCabinetSize, static_cast<uint32_t>(dataStart + cab.dataBytes));
-  Put32(out, header::kFirstFileEntry, static_cast<uint32_t>(headerSize + folder_entry::kSize * cab.folders.size()));
-  out[header::kVersionMinor] = 3;
-  out[header::kVersionMajor] = 1;
-  Put16(out, header::kFolderCount, static_cast<uint16_t>(cab.folders.size()));
-  Put16(out, header::kFileCount, static_cast<uint16_t>(cab.entries.size()));
-  Put16(out, header::kFlags, (cab.index > 0 ? header::kHasPrevious : 0) | (hasNext ? header::kHasNext : 0));
-  Put16(out, header::kSetId, options_.setId);
-  Put16(out, header::kCabinetIndex, static_cast<uint16_t>(cab.index));
+  const uint64_t dataStart = headerSize + cablib::kFolFixedSize * cab.folders.size() + cab.entryBytes;
+  std::vector<uint8_t> out(cablib::kHdrFixedSize);
+  std::memcpy(out.data() + cablib::kHdrSignature, "MSCF", 4);
+  Put32(out, cablib::kHdrCabinetSize, static_cast<uint32_t>(dataStart + cab.dataBytes));
+  Put32(out, cablib::kHdrFilesOffset, static_cast<uint32_t>(headerSize + cablib::kFolFixedSize * cab.folders.size()));
+  out[cablib::kHdrVersionMinor] = cablib::kVersionMinor;
+  out[cablib::kHdrVersionMajor] = cablib::kVersionMajor;
+  Put16(out, cablib::kHdrFolderCount, static_cast<uint16_t>(cab.folders.size()));
+  Put16(out, cablib::kHdrFileCount, static_cast<uint16_t>(cab.entries.size()));
+  Put16(out, cablib::kHdrFlags, (cab.index > 0 ? cablib::kFlagPrevCabinet : 0) | (hasNext ? cablib::kFlagNextCabinet : 0));
+  Put16(out, cablib::kHdrSetId, options_.setId);
+  Put16(out, cablib::kHdrCabinetIndex, static_cast<uint16_t>(cab.index));
   auto neighbour = [&](size_t other) {
     AppendString(out, EncodeName(CabinetFileName(other)).bytes);
     AppendString(out, DiskName(other));
@@ -697,21 +653,21 @@ std::vector<uint8_t> SetWriter::CabinetMetadata(bool hasNext) const {
 
   for (const FolderRecord& folder : cab.folders) {
     const size_t at = out.size();
-    out.resize(at + folder_entry::kSize);
-    Put32(out, at + folder_entry::kFirstBlock, static_cast<uint32_t>(dataStart + folder.firstBlock));
-    Put16(out, at + folder_entry::kBlockCount, static_cast<uint16_t>(folder.blocks));
-    Put16(out, at + folder_entry::kCompression, encoder_.FolderType());
+    out.resize(at + cablib::kFolFixedSize);
+    Put32(out, at + cablib::kFolDataOffset, static_cast<uint32_t>(dataStart + folder.firstBlock));
+    Put16(out, at + cablib::kFolBlockCount, static_cast<uint16_t>(folder.blocks));
+    Put16(out, at + cablib::kFolCompression, encoder_.FolderType());
   }
   for (const Entry& entry : cab.entries) {
     const Input& input = inputs_[entry.input];
     const size_t at = out.size();
-    out.resize(at + file_entry::kSize);
-    Put32(out, at + file_entry::kFileSize, static_cast<uint32_t>(input.size));
-    Put32(out, at + file_entry::kFolderOffset, static_cast<uint32_t>(entry.offset));
-    Put16(out, at + file_entry::kFolder, entry.FolderField());
-    Put16(out, at + file_entry::kDate, input.source->dosDate);
-    Put16(out, at + file_entry::kTime, input.source->dosTime);
-    Put16(out, at + file_entry::kAttributes, input.attributes);
+    out.resize(at + cablib::kFileFixedSize);
+    Put32(out, at + cablib::kFileSize, static_cast<uint32_t>(input.size));
+    Put32(out, at + cablib::kFileFolderOffset, static_cast<uint32_t>(entry.offset));
+    Put16(out, at + cablib::kFileFolderIndex, entry.FolderField());
+    Put16(out, at + cablib::kFileDate, input.source->dosDate);
+    Put16(out, at + cablib::kFileTime, input.source->dosTime);
+    Put16(out, at + cablib::kFileAttribs, input.attributes);
     AppendString(out, input.name.bytes);
   }
   return out;
@@ -744,8 +700,8 @@ Input PrepareInput(const SourceFile& file) {
   if (error) Fail("cannot read '" + path.string() + "': " + error.message());
   if (size > kMaxFolderSize) Fail("'" + path.string() + "' is larger than a cabinet folder can hold");
   if (!FileHandle(std::fopen(path.c_str(), "rb"))) FailIo("cannot open", path);
-  const auto attributes = static_cast<uint16_t>((file.attributes & ~file_entry::kNameIsUtf8) |
-                                                (name.utf8 ? file_entry::kNameIsUtf8 : 0));
+  const auto attributes = static_cast<uint16_t>((file.attributes & ~_A_NAME_IS_UTF) |
+                                                (name.utf8 ? _A_NAME_IS_UTF : 0));
   return {&file, std::move(name), attributes, size};
 }
 
