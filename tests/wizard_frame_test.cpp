@@ -37,6 +37,13 @@ class TestPage : public TSetupPage {
   int asked = 0, shown = 0, hidden = 0;
 };
 
+// The cancel button, Esc and the close box.
+const std::function<void()> kWaysToClose[] = {
+    [] { SetupMainForm->CancelBtn->click(); },
+    [] { QTest::keyClick(SetupMainForm, Qt::Key_Escape); },
+    [] { SetupMainForm->close(); },
+};
+
 }  // namespace
 
 class WizardFrame : public ::testing::Test {
@@ -125,12 +132,7 @@ TEST_F(WizardFrame, GoingBackNeverAsksThePageButHidesIt) {
 }
 
 TEST_F(WizardFrame, OnTheLastPageEveryWayOfClosingEndsWithoutAQuestion) {
-  const std::function<void()> ways[] = {
-      [] { SetupMainForm->CancelBtn->click(); },
-      [] { QTest::keyClick(SetupMainForm, Qt::Key_Escape); },
-      [] { SetupMainForm->close(); },
-  };
-  for (const auto& close : ways) {
+  for (const auto& close : kWaysToClose) {
     Wizard({"Eins", "Zwei"});
     SetupMainForm->NextBtn->click();
     ScriptedUser user;  // expects nothing
@@ -141,12 +143,7 @@ TEST_F(WizardFrame, OnTheLastPageEveryWayOfClosingEndsWithoutAQuestion) {
 }
 
 TEST_F(WizardFrame, ElsewhereClosingAsksAndOnlyYesEnds) {
-  const std::function<void()> ways[] = {
-      [] { SetupMainForm->CancelBtn->click(); },
-      [] { QTest::keyClick(SetupMainForm, Qt::Key_Escape); },
-      [] { SetupMainForm->close(); },
-  };
-  for (const auto& close : ways) {
+  for (const auto& close : kWaysToClose) {
     std::vector<TestPage*> pages = Wizard({"Eins", "Zwei"});
     ScriptedUser user;
     user.ExpectMessageBox("Setup Abbrechen", ::Setup->CancelPrompt).Click("&Nein");
