@@ -37,10 +37,7 @@ int32_t AskUser(const std::string& fileName, int32_t newSize, TDateTime newDate)
 
 }  // namespace
 
-TReplaceFileDlg::TReplaceFileDlg(QWidget* parent) : TForm(parent) {
-  setupUi(this);
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-}
+TReplaceFileDlg::TReplaceFileDlg(QWidget* parent) : TForm(parent) { setupUi(this); }
 
 void TReplaceFileDlg::SetFileInfo(const std::string& FileName) {
   this->FileName = FileName;

@@ -18,10 +18,7 @@ std::string ReplaceAll(const std::string& text, const std::string& from, const s
 
 }  // namespace
 
-TGetCabFrm::TGetCabFrm(QWidget* parent) : TForm(parent) {
-  setupUi(this);
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-}
+TGetCabFrm::TGetCabFrm(QWidget* parent) : TForm(parent) { setupUi(this); }
 
 void TGetCabFrm::BrowseBtnClick(QObject* /*Sender*/) {
   std::string folder;

@@ -31,15 +31,10 @@ class TMessageBoxWindow : public QMessageBox {
   }
 };
 
-QWidget* OwnerWindow() {
-  TForm* main = Application ? Application->MainForm() : nullptr;
-  return main && main->isVisible() ? main : nullptr;
-}
-
 }  // namespace
 
 int MessageBox(const std::string& text, const std::string& caption, unsigned style) {
-  TMessageBoxWindow box(OwnerWindow());
+  TMessageBoxWindow box(Application ? Application->OwnerWindow() : nullptr);
   box.setWindowTitle(QString::fromStdString(caption));
   box.setTextFormat(Qt::PlainText);
   box.setText(QString::fromStdString(CrToLineFeed(text)));

@@ -76,11 +76,6 @@ std::string FolderPath(std::string path) {
   return path;
 }
 
-QWidget* OwnerWindow() {
-  TForm* main = Application ? Application->MainForm() : nullptr;
-  return main && main->isVisible() ? main : nullptr;
-}
-
 class TFolderBrowser : public QDialog {
  public:
   TFolderBrowser(QWidget* owner, const std::string& title, const std::string& root);
@@ -152,7 +147,7 @@ void TFolderBrowser::ListSubfolders(QTreeWidgetItem* item) {
 }  // namespace
 
 bool SelectDirectory(const std::string& title, const std::string& root, std::string& folder) {
-  TFolderBrowser browser(OwnerWindow(), title, root);
+  TFolderBrowser browser(Application ? Application->OwnerWindow() : nullptr, title, root);
   browser.setWindowModality(Qt::ApplicationModal);
   browser.show();
   NotifyPromptShown({TPromptKind::FolderBrowser, title, "", &browser});

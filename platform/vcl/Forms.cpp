@@ -26,6 +26,8 @@ TButton* ButtonWith(QWidget* form, bool (TButton::*flag)() const) {
 }  // namespace
 
 TForm::TForm(QWidget* parent) : QWidget(parent) {
+  // Every window of the program has a fixed dialog frame with a close box.
+  if (!parent) setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setFont(DefaultFormFont());
   setAutoFillBackground(true);
 }
@@ -159,6 +161,10 @@ void TApplication::FreeForms() {
   forms_.clear();
   mainForm_ = nullptr;
   terminated_ = false;
+}
+
+QWidget* TApplication::OwnerWindow() const {
+  return mainForm_ && mainForm_->isVisible() ? mainForm_ : nullptr;
 }
 
 void TApplication::Run() {

@@ -109,6 +109,8 @@ class TApplication {
   void FreeForms();
 
   TForm* MainForm() const { return mainForm_; }
+  // The window that owns message boxes and dialogs: the main form once it shows.
+  QWidget* OwnerWindow() const;
 
   // Shows the main form and dispatches messages until it closes, unless
   // termination was requested before.
