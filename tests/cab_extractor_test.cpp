@@ -113,12 +113,12 @@ TEST_F(CabExtractor, WithoutAnOwnerEveryFileIsWritten) {
 }
 
 TEST_F(CabExtractor, TheStoredClockTimeArrivesWhateverTheTimeZone) {
-  CabinetSpec spec = OneFolderCabinet({{"a.txt", "a"}, {"bad.txt", "b"}});
-  spec.files[0].date = ((1999 - 1980) << 9) | (5 << 5) | 3;
-  spec.files[0].time = (9 << 11) | (5 << 5) | (10 / 2);
-  spec.files[1].date = (19 << 9) | (13 << 5) | 0;  // month 13, day 0
-  spec.files[1].time = (25 << 11) | (61 << 5);     // 25:61
-  world.Write("c.cab", spec.Build());
+  CabinetLayout layout = OneFolderCabinet({{"a.txt", "a"}, {"bad.txt", "b"}});
+  layout.files[0].date = ((1999 - 1980) << 9) | (5 << 5) | 3;
+  layout.files[0].time = (9 << 11) | (5 << 5) | (10 / 2);
+  layout.files[1].date = (19 << 9) | (13 << 5) | 0;  // month 13, day 0
+  layout.files[1].time = (25 << 11) | (61 << 5);     // 25:61
+  world.Write("c.cab", layout.Build());
   const char* saved = std::getenv("TZ");
   const std::string previous = saved ? saved : "";
   for (const char* zone : {"UTC", "Asia/Tokyo", "America/Los_Angeles"}) {

@@ -62,10 +62,10 @@ TEST(CabinetPeers, CabextractAgreesOnCraftedMszipAndStoredCabinets) {
   QTemporaryDir dir;
   const std::string data = MixedBytes(120000, 9);
   for (uint16_t compression : {0, 1}) {
-    CabinetSpec spec = OneFolderCabinet({{"data.bin", data}}, compression);
-    spec.reserve = true;
-    spec.dataReserve = 3;
-    WriteFile(dir.filePath("c.cab"), spec.Build());
+    CabinetLayout layout = OneFolderCabinet({{"data.bin", data}}, compression);
+    layout.reserve = true;
+    layout.dataReserve = 3;
+    WriteFile(dir.filePath("c.cab"), layout.Build());
     EXPECT_EQ(RunTool(dir.path(), "cabextract", {"-q", "-p", "c.cab"}), data) << compression;
   }
 }
@@ -97,11 +97,11 @@ TEST(CabinetPeers, CabextractAgreesOnLzxStoredBlocksAndCallTranslation) {
                         {"verbatim literals, largest window", MixedBytes(40000, 7), 0, 0x1503, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    CabinetSpec spec;
-    spec.folders = {{c.compression, c.verbatim ? LzxLiteralFrames(c.data, c.compression >> 8)
+    CabinetLayout layout;
+    layout.folders = {{c.compression, c.verbatim ? LzxLiteralFrames(c.data, c.compression >> 8)
                                                : LzxStoredFrames(c.data, c.translation)}};
-    spec.files = {{"lzx.bin", static_cast<uint32_t>(c.data.size()), 0, 0}};
-    const std::string cabinet = spec.Build();
+    layout.files = {{"lzx.bin", static_cast<uint32_t>(c.data.size()), 0, 0}};
+    const std::string cabinet = layout.Build();
     WriteFile(dir.filePath("lzx.cab"), cabinet);
     const auto peer = RunTool(dir.path(), "cabextract", {"-q", "-p", "lzx.cab"});
     ASSERT_TRUE(peer);

@@ -21,7 +21,7 @@ struct TwoCabinetSet {
   std::string a = MixedBytes(1000, 1);
   std::string b = MixedBytes(45000, 2);
   std::string c = MixedBytes(300, 3);
-  CabinetSpec first, second;
+  CabinetLayout first, second;
 
   TwoCabinetSet() {
     first.nextCabinet = "two.cab";
@@ -169,11 +169,11 @@ TEST(CabinetSet, FileInsideAFolderContinuedFromBeforeIsCorrupt) {
 // A split block's first part must end its cabinet's share of a folder that
 // goes on; elsewhere it is damage.
 TEST(CabinetSet, SplitBlockOutsideACabinetsEndIsCorrupt) {
-  CabinetSpec spec;
-  spec.folders = {{0, {{"abc", 0, true}, {"abcdef", 6, true}}}};
-  spec.files = {{"x", 6, 0, 0}};
+  CabinetLayout layout;
+  layout.folders = {{0, {{"abc", 0, true}, {"abcdef", 6, true}}}};
+  layout.files = {{"x", 6, 0, 0}};
   CabinetClient client;
-  client.cabinets["s.cab"] = spec.Build();
+  client.cabinets["s.cab"] = layout.Build();
   EXPECT_FALSE(client.Copy("s.cab"));
   EXPECT_EQ(client.erf().erfOper, FDIERROR_CORRUPT_CABINET);
 }

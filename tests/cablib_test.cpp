@@ -30,11 +30,11 @@ TEST(CabinetExtraction, StoredAndMszipFoldersGiveBackEveryFile) {
 }
 
 TEST(CabinetExtraction, NotifiesEachEntryInStoredOrderWithItsFields) {
-  CabinetSpec spec = OneFolderCabinet({{"b.txt", "bee"}, {"a.txt", "ay"}});
-  spec.files[0].date = 0x1234;
-  spec.files[0].attribs = 0x21;
+  CabinetLayout layout = OneFolderCabinet({{"b.txt", "bee"}, {"a.txt", "ay"}});
+  layout.files[0].date = 0x1234;
+  layout.files[0].attribs = 0x21;
   CabinetClient client;
-  client.cabinets["dir/one.cab"] = spec.Build();
+  client.cabinets["dir/one.cab"] = layout.Build();
   std::vector<std::string> seen;
   client.answer = [&](FDINOTIFICATIONTYPE type, FDINOTIFICATION* n) -> std::optional<intptr_t> {
     if (type == fdintCOPY_FILE || type == fdintCLOSE_FILE_INFO)
@@ -49,23 +49,23 @@ TEST(CabinetExtraction, NotifiesEachEntryInStoredOrderWithItsFields) {
 }
 
 TEST(CabinetExtraction, NamesAreCodePage1252UnlessFlaggedUtf8) {
-  CabinetSpec spec = OneFolderCabinet({{"Gr\xFC\xDF" "e.txt", "x"}, {"\xC3\xBC" "ber.txt", "y"}});
-  spec.files[1].attribs |= _A_NAME_IS_UTF;
+  CabinetLayout layout = OneFolderCabinet({{"Gr\xFC\xDF" "e.txt", "x"}, {"\xC3\xBC" "ber.txt", "y"}});
+  layout.files[1].attribs |= _A_NAME_IS_UTF;
   CabinetClient client;
-  client.cabinets["n.cab"] = spec.Build();
+  client.cabinets["n.cab"] = layout.Build();
   ASSERT_TRUE(client.Copy("n.cab"));
   EXPECT_EQ(client.extracted.count("Gr\xC3\xBC\xC3\x9F" "e.txt"), 1u);
   EXPECT_EQ(client.extracted.count("\xC3\xBC" "ber.txt"), 1u);
 }
 
 TEST(CabinetExtraction, ReserveAreasAreSkipped) {
-  CabinetSpec spec = OneFolderCabinet({{"a", MixedBytes(70000, 3)}}, 1);
-  spec.reserve = true;
-  spec.headerReserve = 20;
-  spec.folderReserve = 5;
-  spec.dataReserve = 7;
+  CabinetLayout layout = OneFolderCabinet({{"a", MixedBytes(70000, 3)}}, 1);
+  layout.reserve = true;
+  layout.headerReserve = 20;
+  layout.folderReserve = 5;
+  layout.dataReserve = 7;
   CabinetClient client;
-  client.cabinets["r.cab"] = spec.Build();
+  client.cabinets["r.cab"] = layout.Build();
   ASSERT_TRUE(client.Copy("r.cab")) << client.erf().erfOper;
   EXPECT_EQ(client.extracted["a"], MixedBytes(70000, 3));
   FDICABINETINFO info{};
@@ -92,12 +92,12 @@ TEST(CabinetExtraction, SkippedEntriesAreNotWrittenButLaterOnesDecode) {
 // start.
 TEST(CabinetExtraction, EntriesOutOfFolderOrderStillDecode) {
   const std::string data = MixedBytes(90000, 5);
-  CabinetSpec spec;
-  spec.folders.push_back({1, MszipBlocks(data)});
-  spec.folders.push_back({0, StoredBlocks("second folder")});
-  spec.files = {{"late", 20000, 60000, 0}, {"other", 13, 0, 1}, {"early", 1000, 100, 0}};
+  CabinetLayout layout;
+  layout.folders.push_back({1, MszipBlocks(data)});
+  layout.folders.push_back({0, StoredBlocks("second folder")});
+  layout.files = {{"late", 20000, 60000, 0}, {"other", 13, 0, 1}, {"early", 1000, 100, 0}};
   CabinetClient client;
-  client.cabinets["o.cab"] = spec.Build();
+  client.cabinets["o.cab"] = layout.Build();
   ASSERT_TRUE(client.Copy("o.cab")) << client.erf().erfOper;
   EXPECT_EQ(client.extracted["late"], data.substr(60000, 20000));
   EXPECT_EQ(client.extracted["early"], data.substr(100, 1000));
@@ -117,9 +117,9 @@ std::string Patched16(size_t at, uint16_t v) {
   return c;
 }
 std::string WithFolders(std::vector<BuiltFolder> folders) {
-  CabinetSpec spec = OneFolderCabinet({{"a.txt", "hello"}});
-  spec.folders = std::move(folders);
-  return spec.Build();
+  CabinetLayout layout = OneFolderCabinet({{"a.txt", "hello"}});
+  layout.folders = std::move(folders);
+  return layout.Build();
 }
 BuiltFolder Mszip(std::string data, uint16_t out) { return {1, {{std::move(data), out, true}}}; }
 
@@ -135,24 +135,24 @@ const Damage kDamages[] = {
     {"no files", [] { return Patched16(kCabFileCountField, 0); }, FDIERROR_CORRUPT_CABINET},
     {"more files than listed", [] { return Patched16(kCabFileCountField, 3); }, FDIERROR_CORRUPT_CABINET},
     {"file in a missing folder",
-     [] { CabinetSpec s = OneFolderCabinet({{"a", "x"}}); s.files[0].folder = 3; return s.Build(); },
+     [] { CabinetLayout s = OneFolderCabinet({{"a", "x"}}); s.files[0].folder = 3; return s.Build(); },
      FDIERROR_CORRUPT_CABINET},
     {"name without terminator", [] { std::string c = Good(); return c.substr(0, c.find("b.txt") + 5); },
      FDIERROR_CORRUPT_CABINET},
-    {"empty name", [] { CabinetSpec s = OneFolderCabinet({{"", "x"}}); return s.Build(); }, FDIERROR_CORRUPT_CABINET},
+    {"empty name", [] { CabinetLayout s = OneFolderCabinet({{"", "x"}}); return s.Build(); }, FDIERROR_CORRUPT_CABINET},
     {"checksum mismatch", [] { std::string c = Good(); c[c.size() - 1] ^= 1; return c; }, FDIERROR_CORRUPT_CABINET},
     {"block data past the end", [] { std::string c = Good(); return c.substr(0, c.size() - 3); },
      FDIERROR_CORRUPT_CABINET},
     {"folder data past the end",
      [] {
-       CabinetSpec s = OneFolderCabinet({{"a", "x"}});
+       CabinetLayout s = OneFolderCabinet({{"a", "x"}});
        std::string c = s.Build();
        PutLe32(c, 36, 100000);  // the first folder's data offset
        return c;
      },
      FDIERROR_CORRUPT_CABINET},
     {"file past its folder's data",
-     [] { CabinetSpec s = OneFolderCabinet({{"a", "x"}}); s.files[0].size = 2; return s.Build(); },
+     [] { CabinetLayout s = OneFolderCabinet({{"a", "x"}}); s.files[0].size = 2; return s.Build(); },
      FDIERROR_CORRUPT_CABINET},
     {"block larger than 32 KiB",
      [] { return WithFolders({{0, {{std::string(40000, 'x'), 40000, true}}}}); }, FDIERROR_CORRUPT_CABINET},

@@ -13,16 +13,16 @@ void Save(const std::string& folder, const std::string& name, const std::string&
   std::ofstream(folder + "/" + name, std::ios::binary) << bytes;
 }
 
-CabinetSpec WithFolder(BuiltFolder folder, uint32_t size) {
-  CabinetSpec spec;
-  spec.folders = {std::move(folder)};
-  spec.files = {{"file.txt", size, 0, 0}};
-  return spec;
+CabinetLayout WithFolder(BuiltFolder folder, uint32_t size) {
+  CabinetLayout layout;
+  layout.folders = {std::move(folder)};
+  layout.files = {{"file.txt", size, 0, 0}};
+  return layout;
 }
 
 std::string TwoCabinetSet() {
   const std::string b = MixedBytes(3000, 2);
-  CabinetSpec first, second;
+  CabinetLayout first, second;
   first.nextCabinet = "second.cab";
   first.nextDisk = "2";
   first.folders = {{0, StoredBlocks("first file")}, {0, StoredBlocks(b.substr(0, 1000))}};
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   const std::string text = MixedBytes(2000, 1);
   Save(folder, "stored.cab", OneFolderCabinet({{"a.txt", "hello"}, {"b.txt", text}}).Build());
   Save(folder, "mszip.cab", OneFolderCabinet({{"a.txt", text}, {"b.txt", MixedBytes(40000, 3)}}, 1).Build());
-  CabinetSpec reserved = OneFolderCabinet({{"r.txt", text}}, 1);
+  CabinetLayout reserved = OneFolderCabinet({{"r.txt", text}}, 1);
   reserved.reserve = true;
   reserved.headerReserve = 8;
   reserved.folderReserve = 2;

@@ -46,10 +46,10 @@ std::string BlockBytes(const BuiltBlock& block, uint8_t reserve) {
   return out;
 }
 
-size_t HeaderSize(const CabinetSpec& spec) {
-  size_t size = 36 + (spec.reserve ? 4 + spec.headerReserve : 0);
-  if (!spec.prevCabinet.empty()) size += spec.prevCabinet.size() + spec.prevDisk.size() + 2;
-  if (!spec.nextCabinet.empty()) size += spec.nextCabinet.size() + spec.nextDisk.size() + 2;
+size_t HeaderSize(const CabinetLayout& layout) {
+  size_t size = 36 + (layout.reserve ? 4 + layout.headerReserve : 0);
+  if (!layout.prevCabinet.empty()) size += layout.prevCabinet.size() + layout.prevDisk.size() + 2;
+  if (!layout.nextCabinet.empty()) size += layout.nextCabinet.size() + layout.nextDisk.size() + 2;
   return size;
 }
 
@@ -64,7 +64,7 @@ uint32_t CabinetChecksum(const std::string& data, uint32_t seed) {
   return sum ^ tail;
 }
 
-std::string CabinetSpec::Build() const {
+std::string CabinetLayout::Build() const {
   std::string files_;
   for (const BuiltFile& f : files) {
     Append32(files_, f.size);
@@ -241,15 +241,15 @@ std::vector<BuiltBlock> LzxLiteralFrames(const std::string& data, uint32_t windo
   return blocks;
 }
 
-CabinetSpec OneFolderCabinet(const std::vector<std::pair<std::string, std::string>>& files, uint16_t compression) {
-  CabinetSpec spec;
+CabinetLayout OneFolderCabinet(const std::vector<std::pair<std::string, std::string>>& files, uint16_t compression) {
+  CabinetLayout layout;
   std::string all;
   for (const auto& [name, bytes] : files) {
-    spec.files.push_back({name, static_cast<uint32_t>(bytes.size()), static_cast<uint32_t>(all.size()), 0});
+    layout.files.push_back({name, static_cast<uint32_t>(bytes.size()), static_cast<uint32_t>(all.size()), 0});
     all += bytes;
   }
-  spec.folders.push_back({compression, compression == 1 ? MszipBlocks(all) : StoredBlocks(all)});
-  return spec;
+  layout.folders.push_back({compression, compression == 1 ? MszipBlocks(all) : StoredBlocks(all)});
+  return layout;
 }
 
 std::string MixedBytes(size_t size, uint32_t seed) {

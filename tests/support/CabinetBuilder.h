@@ -1,5 +1,5 @@
 #pragma once
-// Cabinets made byte by byte for tests: a spec of folders, blocks and file
+// Cabinets made byte by byte for tests: a layout of folders, blocks and file
 // entries laid out with every offset and checksum filled in, plus helpers for
 // the usual shapes. Fields a test wants wrong are changed in the built bytes.
 #include <cstdint>
@@ -28,7 +28,7 @@ struct BuiltFile {
   uint16_t time = 0x59BA;
 };
 
-struct CabinetSpec {
+struct CabinetLayout {
   uint16_t setId = 0x1234;
   uint16_t index = 0;
   // A header flag is set for each pair given.
@@ -70,7 +70,7 @@ std::vector<BuiltBlock> LzxStoredFrames(const std::string& data, uint32_t transl
 std::vector<BuiltBlock> LzxLiteralFrames(const std::string& data, uint32_t windowBits);
 
 // One folder of the given compression holding the files back to back.
-CabinetSpec OneFolderCabinet(const std::vector<std::pair<std::string, std::string>>& files,
+CabinetLayout OneFolderCabinet(const std::vector<std::pair<std::string, std::string>>& files,
                              uint16_t compression = 0);
 
 // Bytes that compress somewhat, like text mixed with binary, from a seed.
