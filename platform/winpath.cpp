@@ -1,5 +1,6 @@
 #include "platform/winpath.h"
 
+#include <dirent.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <set>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -53,19 +55,51 @@ bool Exists(const fs::path& path) {
   return fs::symlink_status(path, error).type() != fs::file_type::not_found && !error;
 }
 
-QString Folded(const std::string& name) { return QString::fromStdString(name).toCaseFolded(); }
+QString Folded(std::string_view name) {
+  return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).toCaseFolded();
+}
+
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; }
+
+// A name sought without regard to case. A new file's lookup walks its whole
+// folder, so a folder that fills with thousands of files is walked as often:
+// names that are plain ASCII on both sides, nearly all of them, compare
+// without building folded copies (case folding of ASCII is ASCII's own).
+class CaselessName {
+ public:
+  explicit CaselessName(const std::string& name) : name_(name), ascii_(IsAscii(name)), folded_(Folded(name)) {}
+
+  bool Matches(std::string_view candidate) const {
+    if (ascii_ && IsAscii(candidate))
+      return std::equal(name_.begin(), name_.end(), candidate.begin(), candidate.end(),
+                        [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+    return Folded(candidate) == folded_;
+  }
+
+ private:
+  const std::string& name_;
+  bool ascii_;
+  QString folded_;
+};
 
 // The entry of folder whose name equals name without regard to case; the first
 // in sorted order when several do, so that the choice does not depend on the
 // order the host file system lists them.
 fs::path MatchIgnoringCase(const fs::path& folder, const std::string& name) {
-  std::error_code error;
-  fs::path best;
-  const QString wanted = Folded(name);
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder.empty() ? "." : folder, error)) {
-    const fs::path candidate = entry.path().filename();
-    if (Folded(candidate.string()) == wanted && (best.empty() || candidate < best)) best = candidate;
+  DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!listing) return {};
+  const CaselessName wanted(name);
+  std::string best;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view candidate = entry->d_name;
+    if (candidate == "." || candidate == "..") continue;
+    if (wanted.Matches(candidate) && (best.empty() || candidate < best)) best = candidate;
   }
+  ::closedir(listing);
   return best.empty() ? fs::path() : folder / best;
 }
 

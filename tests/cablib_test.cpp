@@ -104,6 +104,20 @@ TEST(CabinetExtraction, EntriesOutOfFolderOrderStillDecode) {
   EXPECT_EQ(client.extracted["other"], "second folder");
 }
 
+// A block yields the size its record states: a deflate stream that goes on
+// past it is cut there.
+TEST(CabinetExtraction, MszipStreamLongerThanItsBlockIsCut) {
+  const std::string data = MixedBytes(3000, 6);
+  CabinetSpec spec = OneFolderCabinet({{"a", data.substr(0, 1000)}});
+  BuiltBlock block = MszipBlocks(data)[0];
+  block.uncompressed = 1000;
+  spec.folders = {{1, {block}}};
+  CabinetClient client;
+  client.cabinets["c.cab"] = spec.Build();
+  ASSERT_TRUE(client.Copy("c.cab")) << client.erf().erfOper;
+  EXPECT_EQ(client.extracted["a"], data.substr(0, 1000));
+}
+
 struct Damage {
   const char* what;
   std::string (*make)();
@@ -172,6 +186,16 @@ const Damage kDamages[] = {
        BuiltBlock b = MszipBlocks("hell")[0];
        b.uncompressed = 5;
        return WithFolders({{1, {b}}});
+     },
+     FDIERROR_MDI_FAIL},
+    {"MSZIP match reaching past its history",
+     [] {
+       // Deflated after 32 KiB of history, the second block follows five bytes.
+       const std::string history = MixedBytes(32768, 4);
+       const std::string late = history.substr(20000, 2000);
+       CabinetSpec s = OneFolderCabinet({{"a.txt", "hello" + late}});
+       s.folders = {{1, {MszipBlocks("hello")[0], MszipBlocks(history + late)[1]}}};
+       return s.Build();
      },
      FDIERROR_MDI_FAIL},
 };

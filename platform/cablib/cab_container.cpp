@@ -13,14 +13,25 @@ bool CabinetFile::MeasureLength() {
   const int32_t end = files_.seek(handle_, 0, SEEK_END);
   if (end < 0) return false;
   length_ = static_cast<uint32_t>(end);
+  position_ = end;
   return true;
 }
 
 bool CabinetFile::ReadAt(uint32_t offset, void* to, uint32_t n) const {
   if (!Holds(offset, n)) return false;
   if (n == 0) return true;
-  if (files_.seek(handle_, static_cast<int32_t>(offset), SEEK_SET) != static_cast<int32_t>(offset)) return false;
-  return files_.read(handle_, to, n) == n;
+  if (!SeekTo(offset)) return false;
+  // After a failed or short read the pointer may stand anywhere.
+  const bool whole = files_.read(handle_, to, n) == n;
+  position_ = whole ? static_cast<int64_t>(offset) + n : kUnknownPosition;
+  return whole;
+}
+
+bool CabinetFile::SeekTo(uint32_t offset) const {
+  if (position_ == offset) return true;
+  const bool moved = files_.seek(handle_, static_cast<int32_t>(offset), SEEK_SET) == static_cast<int32_t>(offset);
+  position_ = moved ? offset : kUnknownPosition;
+  return moved;
 }
 
 namespace {

@@ -22,7 +22,9 @@ struct ClientFiles {
 };
 
 // An open cabinet file. Reads are positioned: the file pointer is the
-// library's to move.
+// library's to move, so it is known after each read, and a read that starts
+// where the last one ended (a folder's block records and data follow one
+// another) needs no seek.
 class CabinetFile {
  public:
   CabinetFile() = default;
@@ -38,9 +40,14 @@ class CabinetFile {
   bool ReadAt(uint32_t offset, void* to, uint32_t n) const;
 
  private:
+  bool SeekTo(uint32_t offset) const;
+
+  static constexpr int64_t kUnknownPosition = -1;
+
   ClientFiles files_;
   intptr_t handle_ = -1;
   uint32_t length_ = 0;
+  mutable int64_t position_ = kUnknownPosition;
 };
 
 struct CabinetHeader {
