@@ -108,12 +108,12 @@ TEST(CabinetExtraction, EntriesOutOfFolderOrderStillDecode) {
 // past it is cut there.
 TEST(CabinetExtraction, MszipStreamLongerThanItsBlockIsCut) {
   const std::string data = MixedBytes(3000, 6);
-  CabinetSpec spec = OneFolderCabinet({{"a", data.substr(0, 1000)}});
+  CabinetLayout layout = OneFolderCabinet({{"a", data.substr(0, 1000)}});
   BuiltBlock block = MszipBlocks(data)[0];
   block.uncompressed = 1000;
-  spec.folders = {{1, {block}}};
+  layout.folders = {{1, {block}}};
   CabinetClient client;
-  client.cabinets["c.cab"] = spec.Build();
+  client.cabinets["c.cab"] = layout.Build();
   ASSERT_TRUE(client.Copy("c.cab")) << client.erf().erfOper;
   EXPECT_EQ(client.extracted["a"], data.substr(0, 1000));
 }
@@ -193,7 +193,7 @@ const Damage kDamages[] = {
        // Deflated after 32 KiB of history, the second block follows five bytes.
        const std::string history = MixedBytes(32768, 4);
        const std::string late = history.substr(20000, 2000);
-       CabinetSpec s = OneFolderCabinet({{"a.txt", "hello" + late}});
+       CabinetLayout s = OneFolderCabinet({{"a.txt", "hello" + late}});
        s.folders = {{1, {MszipBlocks("hello")[0], MszipBlocks(history + late)[1]}}};
        return s.Build();
      },
