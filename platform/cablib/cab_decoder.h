@@ -25,6 +25,18 @@ class BlockDecoder {
 FDIERROR MakeDecoder(uint16_t typeCompress, const ClientHeap& heap, BlockDecoder** decoder);
 void FreeDecoder(const ClientHeap& heap, BlockDecoder* decoder);
 
+// Makes a method's decoder in client memory and readies it (Init); null when
+// memory runs out.
+template <class Decoder, class... Args>
+BlockDecoder* NewDecoder(const ClientHeap& heap, Args... args) {
+  auto* decoder = NewInHeap<Decoder>(heap, heap, args...);
+  if (decoder && !decoder->Init()) {
+    DeleteInHeap(heap, decoder);
+    return nullptr;
+  }
+  return decoder;
+}
+
 // The methods' own constructors; each returns null when memory runs out.
 BlockDecoder* MakeMszipDecoder(const ClientHeap& heap);
 BlockDecoder* MakeLzxDecoder(const ClientHeap& heap, uint32_t windowBits);

@@ -306,12 +306,7 @@ class LzxDecoder final : public BlockDecoder {
 }  // namespace
 
 BlockDecoder* MakeLzxDecoder(const ClientHeap& heap, uint32_t windowBits) {
-  auto* decoder = NewInHeap<LzxDecoder>(heap, heap, windowBits);
-  if (decoder && !decoder->Init()) {
-    DeleteInHeap(heap, decoder);
-    return nullptr;
-  }
-  return decoder;
+  return NewDecoder<LzxDecoder>(heap, windowBits);
 }
 
 }  // namespace cablib

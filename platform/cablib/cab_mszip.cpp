@@ -76,12 +76,7 @@ class MszipDecoder final : public BlockDecoder {
 }  // namespace
 
 BlockDecoder* MakeMszipDecoder(const ClientHeap& heap) {
-  auto* decoder = NewInHeap<MszipDecoder>(heap, heap);
-  if (decoder && !decoder->Init()) {
-    DeleteInHeap(heap, decoder);
-    return nullptr;
-  }
-  return decoder;
+  return NewDecoder<MszipDecoder>(heap);
 }
 
 }  // namespace cablib

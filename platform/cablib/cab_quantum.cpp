@@ -281,12 +281,7 @@ class QuantumDecoder final : public BlockDecoder {
 }  // namespace
 
 BlockDecoder* MakeQuantumDecoder(const ClientHeap& heap, uint32_t windowBits) {
-  auto* decoder = NewInHeap<QuantumDecoder>(heap, heap, windowBits);
-  if (decoder && !decoder->Init()) {
-    DeleteInHeap(heap, decoder);
-    return nullptr;
-  }
-  return decoder;
+  return NewDecoder<QuantumDecoder>(heap, windowBits);
 }
 
 }  // namespace cablib
