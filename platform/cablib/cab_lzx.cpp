@@ -13,6 +13,7 @@
 #include "platform/cablib/cab_format.h"
 #include "platform/cablib/cab_huffman.h"
 #include "platform/cablib/cab_lzx_bits.h"
+#include "platform/cablib/cab_window.h"
 
 namespace cablib {
 
@@ -25,8 +26,7 @@ constexpr int kLengthSymbols = 249;
 constexpr int kAlignedSymbols = 8;
 constexpr int kPretreeSymbols = 20;
 constexpr uint32_t kMinMatch = 2;
-constexpr uint32_t kFrameSize = 32768;
-constexpr uint32_t kMinBuffer = 2 * kFrameSize;
+constexpr uint32_t kFrameSize = HistoryWindow::kFrameSize;
 // The translation stops after the first gigabyte of a folder, and spares the
 // last bytes of a frame where a call's operand would not fit.
 constexpr uint64_t kTranslationLimit = 1u << 30;
@@ -59,12 +59,9 @@ int PositionSlots(uint32_t windowBits) {
 class LzxDecoder final : public BlockDecoder {
  public:
   LzxDecoder(const ClientHeap& heap, uint32_t windowBits)
-      : heap_(heap),
-        windowSize_(1u << windowBits),
-        bufferSize_(std::max(windowSize_, kMinBuffer)),
-        mainSymbols_(kLiterals + 8 * PositionSlots(windowBits)) {}
+      : heap_(heap), history_(1u << windowBits), mainSymbols_(kLiterals + 8 * PositionSlots(windowBits)) {}
 
-  bool Init() { return window_.Allocate(heap_, bufferSize_) && frame_.Allocate(heap_, kFrameSize); }
+  bool Init() { return history_.Allocate(heap_); }
 
   bool Decode(const uint8_t* in, uint32_t inLen, uint32_t outLen, const uint8_t** out) override {
     if (outLen == 0 || outLen > kFrameSize) return false;
@@ -76,10 +73,10 @@ class LzxDecoder final : public BlockDecoder {
       if (!DecodeRun(bits, frameEnd)) return false;
     }
     if (bits.Overran()) return false;
-    CopyFrameOut(outLen);
-    UndoCallTranslation(outLen);
+    uint8_t* frame = history_.CopyFrameOut(frameStart_, outLen);
+    UndoCallTranslation(frame, outLen);
     frameStart_ = frameEnd;
-    *out = frame_.data();
+    *out = frame;
     return true;
   }
 
@@ -172,9 +169,8 @@ class LzxDecoder final : public BlockDecoder {
   bool CopyStored(LzxBits& bits, uint64_t frameEnd) {
     uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(blockLeft_, frameEnd - decoded_));
     while (n > 0) {
-      const uint32_t at = WindowPos(decoded_);
-      const uint32_t chunk = std::min(n, bufferSize_ - at);
-      if (!bits.CopyBytes(window_.data() + at, chunk)) return false;
+      const uint32_t chunk = std::min(n, history_.RingSize() - history_.Pos(decoded_));
+      if (!bits.CopyBytes(history_.At(decoded_), chunk)) return false;
       Advance(chunk);
       n -= chunk;
     }
@@ -188,7 +184,7 @@ class LzxDecoder final : public BlockDecoder {
     const int symbol = main_.Decode(bits);
     if (symbol < 0) return false;
     if (symbol < kLiterals) {
-      window_.data()[WindowPos(decoded_)] = static_cast<uint8_t>(symbol);
+      history_.Put(decoded_, static_cast<uint8_t>(symbol));
       Advance(1);
       return true;
     }
@@ -231,16 +227,7 @@ class LzxDecoder final : public BlockDecoder {
 
   // A match may run past the frame into the next one, not past its block.
   bool CopyMatch(uint32_t offset, uint32_t length) {
-    if (offset == 0 || offset > std::min<uint64_t>(decoded_, windowSize_) || length > blockLeft_) return false;
-    uint8_t* window = window_.data();
-    const uint32_t mask = bufferSize_ - 1;
-    uint32_t to = WindowPos(decoded_);
-    uint32_t from = (to - offset) & mask;
-    for (uint32_t i = 0; i < length; ++i) {
-      window[to] = window[from];
-      to = (to + 1) & mask;
-      from = (from + 1) & mask;
-    }
+    if (offset == 0 || length > blockLeft_ || !history_.CopyMatch(decoded_, offset, length)) return false;
     Advance(length);
     return true;
   }
@@ -250,20 +237,9 @@ class LzxDecoder final : public BlockDecoder {
     blockLeft_ -= n;
   }
 
-  uint32_t WindowPos(uint64_t position) const { return static_cast<uint32_t>(position & (bufferSize_ - 1)); }
-
-  // The frame leaves the window as a copy: the translation must not change
-  // the history later matches copy from.
-  void CopyFrameOut(uint32_t outLen) {
-    const uint32_t at = WindowPos(frameStart_);
-    const uint32_t first = std::min(outLen, bufferSize_ - at);
-    std::memcpy(frame_.data(), window_.data() + at, first);
-    std::memcpy(frame_.data() + first, window_.data(), outLen - first);
-  }
-
-  void UndoCallTranslation(uint32_t outLen) {
+  // On the frame, which is a copy: the history keeps the bytes as coded.
+  void UndoCallTranslation(uint8_t* data, uint32_t outLen) {
     if (translationSize_ == 0 || outLen <= kTranslationTail || frameStart_ >= kTranslationLimit) return;
-    uint8_t* data = frame_.data();
     const uint8_t* limit = data + outLen - kTranslationTail;
     const int32_t size = static_cast<int32_t>(translationSize_);
     for (uint8_t* p = data; p < limit;) {
@@ -280,13 +256,8 @@ class LzxDecoder final : public BlockDecoder {
   }
 
   ClientHeap heap_;
-  const uint32_t windowSize_;  // how far matches may reach back
-  // The window's storage: at least two frames, so that a match running past
-  // a frame's end never wraps onto the frame still to be handed out.
-  const uint32_t bufferSize_;
+  HistoryWindow history_;
   const int mainSymbols_;
-  HeapBuffer window_;
-  HeapBuffer frame_;
   bool started_ = false;
   uint32_t translationSize_ = 0;
   uint64_t decoded_ = 0;     // bytes put into the window since the folder began

@@ -8,13 +8,13 @@
 
 #include "platform/cablib/cab_decoder.h"
 #include "platform/cablib/cab_format.h"
+#include "platform/cablib/cab_window.h"
 
 namespace cablib {
 
 namespace {
 
-constexpr uint32_t kFrameSize = 32768;
-constexpr uint32_t kMinBuffer = 2 * kFrameSize;
+constexpr uint32_t kFrameSize = HistoryWindow::kFrameSize;
 // A model is rescaled when its total passes this, and after this many
 // rescalings by halving it is also re-sorted.
 constexpr uint32_t kRescaleTotal = 3800;
@@ -147,7 +147,7 @@ class Model {
 class QuantumDecoder final : public BlockDecoder {
  public:
   QuantumDecoder(const ClientHeap& heap, uint32_t windowBits)
-      : heap_(heap), windowSize_(1u << windowBits), bufferSize_(std::max(windowSize_, kMinBuffer)) {
+      : heap_(heap), history_(1u << windowBits) {
     const int slots = static_cast<int>(windowBits) * 2;
     selector_.Init(0, 7);
     for (int i = 0; i < 4; ++i) literal_[i].Init(i * 64, 64);
@@ -157,7 +157,7 @@ class QuantumDecoder final : public BlockDecoder {
     length5_.Init(0, 27);
   }
 
-  bool Init() { return window_.Allocate(heap_, bufferSize_) && frame_.Allocate(heap_, kFrameSize); }
+  bool Init() { return history_.Allocate(heap_); }
 
   bool Decode(const uint8_t* in, uint32_t inLen, uint32_t outLen, const uint8_t** out) override {
     if (outLen == 0 || outLen > kFrameSize) return false;
@@ -170,9 +170,8 @@ class QuantumDecoder final : public BlockDecoder {
       if (!DecodeElement(bits)) return false;
     }
     if (bits.Overran()) return false;
-    CopyFrameOut(outLen);
+    *out = history_.CopyFrameOut(frameStart_, outLen);
     frameStart_ = frameEnd;
-    *out = frame_.data();
     return true;
   }
 
@@ -180,7 +179,7 @@ class QuantumDecoder final : public BlockDecoder {
   bool DecodeElement(QuantumBits& bits) {
     const int selector = DecodeSymbol(selector_, bits);
     if (selector < 4) {
-      window_.data()[WindowPos(decoded_)] = static_cast<uint8_t>(DecodeSymbol(literal_[selector], bits));
+      history_.Put(decoded_, static_cast<uint8_t>(DecodeSymbol(literal_[selector], bits)));
       ++decoded_;
       return true;
     }
@@ -235,36 +234,14 @@ class QuantumDecoder final : public BlockDecoder {
   }
 
   bool CopyMatch(uint32_t offset, uint32_t length) {
-    if (offset > std::min<uint64_t>(decoded_, windowSize_)) return false;
-    uint8_t* window = window_.data();
-    const uint32_t mask = bufferSize_ - 1;
-    uint32_t to = WindowPos(decoded_);
-    uint32_t from = (to - offset) & mask;
-    for (uint32_t i = 0; i < length; ++i) {
-      window[to] = window[from];
-      to = (to + 1) & mask;
-      from = (from + 1) & mask;
-    }
+    if (!history_.CopyMatch(decoded_, offset, length)) return false;
     decoded_ += length;
     return true;
   }
 
-  uint32_t WindowPos(uint64_t position) const { return static_cast<uint32_t>(position & (bufferSize_ - 1)); }
-
-  void CopyFrameOut(uint32_t outLen) {
-    const uint32_t at = WindowPos(frameStart_);
-    const uint32_t first = std::min(outLen, bufferSize_ - at);
-    std::memcpy(frame_.data(), window_.data() + at, first);
-    std::memcpy(frame_.data() + first, window_.data(), outLen - first);
-  }
 
   ClientHeap heap_;
-  const uint32_t windowSize_;  // how far matches may reach back
-  // At least two frames, so a match running past a frame's end cannot wrap
-  // onto the frame still to be handed out.
-  const uint32_t bufferSize_;
-  HeapBuffer window_;
-  HeapBuffer frame_;
+  HistoryWindow history_;
   uint64_t decoded_ = 0;
   uint64_t frameStart_ = 0;
   uint32_t high_ = 0;
